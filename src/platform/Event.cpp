@@ -46,8 +46,9 @@ bool Event::Consume() const {
 }
 
 namespace {
+// Rounded up: a truncated remainder would turn a 1 ms wait into a busy poll.
 int RemainingMs(std::chrono::steady_clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
     return left < 0 ? 0 : static_cast<int>(left);
 }
 } // namespace

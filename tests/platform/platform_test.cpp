@@ -155,3 +155,20 @@ TEST_F(FoldersTest, AtomicWriteReplacesAndACrashBeforeRenameKeepsTheOldFile) {
     EXPECT_FALSE(ReadWholeFile((dir_ / "missing").string()).has_value());
     EXPECT_FALSE(WriteFileAtomic((dir_ / "no-such-dir" / "x").string(), "x"));
 }
+
+TEST(Event, AShortTimeOutReallyWaits) {
+    // Waits of a few ms pace the lighting loops; returning early would make them spin.
+    Event e(true, false);
+    int p[2];
+    ASSERT_EQ(::pipe(p), 0);
+    for (int ms : {1, 3}) {
+        auto t0 = steady_clock::now();
+        EXPECT_EQ(e.Wait(ms), WaitResult::TimedOut);
+        EXPECT_GE(steady_clock::now() - t0, milliseconds(ms));
+        t0 = steady_clock::now();
+        EXPECT_EQ(WaitFdOrStop(p[0], POLLIN, &e, ms), FdWait::TimedOut);
+        EXPECT_GE(steady_clock::now() - t0, milliseconds(ms));
+    }
+    ::close(p[0]);
+    ::close(p[1]);
+}
