@@ -1,0 +1,62 @@
+#pragma once
+// The four device families. For now each has the base behaviour plus the few
+// family traits discovery and the device list need (class name, macro list file,
+// device information read on connect, the power poll); each family's own
+// behaviour grows here with its issue.
+#include "devices/objects/OstrivanUSBDevice.h"
+
+namespace devices {
+
+class COstrivanFamilyDevice : public COstrivanUSBDevice {
+public:
+    void BuildDeviceUI() override { BuildFamilyUI(); }
+    // The family layouts keep the SelectPanel inside the picture area, not as a direct child.
+    virtual void BuildFamilyUI();
+    void OnConnected() override;
+    void OnPeriodicPoll() override { PollPowerStatus(); }
+    void LoadMacroAndLightLists() override { FillNameLists(MacroListFile()); }
+    virtual std::string MacroListFile() const = 0;
+    // Times OnConnected ran (the tile's 500 ms timer after an arrival).
+    int ConnectCount() const { return connectCount_; }
+    int LastConnectResult() const { return lastConnectResult_; }
+
+private:
+    int connectCount_ = 0;
+    int lastConnectResult_ = 0;
+};
+
+class COstrivanMouseDevice : public COstrivanFamilyDevice {
+public:
+    std::string GetClass() const override { return "OstrivanMouseDevice"; }
+    void* GetInterface(std::string_view name) override;
+    std::string MacroListFile() const override { return "macro.config"; }
+    void SetLogoLight(int led) { logoLight = led; }
+    int GetLogoLight() const { return logoLight; }
+    void SetKind(int kind) override;
+
+private:
+    int logoLight = -1;
+};
+
+class COstrivanKeyboardDevice : public COstrivanFamilyDevice {
+public:
+    std::string GetClass() const override { return "OstrivanKeyboardDevice"; }
+    void* GetInterface(std::string_view name) override;
+    std::string MacroListFile() const override { return "macro.config"; }
+};
+
+class COstrivanMousePadDevice : public COstrivanFamilyDevice {
+public:
+    std::string GetClass() const override { return "OstrivanMousePadDevice"; }
+    void* GetInterface(std::string_view name) override;
+    std::string MacroListFile() const override { return "kelto_macro.config"; }
+};
+
+class COstrivanRI6533Device : public COstrivanFamilyDevice {
+public:
+    std::string GetClass() const override { return "OstrivanRI6533Device"; }
+    void* GetInterface(std::string_view name) override;
+    std::string MacroListFile() const override { return "kelto_macro.config"; }
+};
+
+} // namespace devices
