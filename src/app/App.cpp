@@ -8,9 +8,9 @@
 #include "platform/Debug.h"
 #include "platform/Folders.h"
 #include "platform/Tick.h"
+#include "ui/UIApplication.h"
 #include "ui/UIResource.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
 #include <QTimer>
@@ -110,7 +110,8 @@ int RunApp(int argc, char** argv) {
         return 0;
     }
 
-    QApplication qapp(argc, argv);
+    std::unique_ptr<QCoreApplication> app = ui::CreateApplication(argc, argv);
+    QCoreApplication& qapp = *app;
     std::vector<std::unique_ptr<FontLoader>> fonts;
     for (const char* f : kFonts) fonts.push_back(std::make_unique<FontLoader>(f));
 

@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QWidget>
 #include <atomic>
 
 namespace app {
@@ -401,7 +400,7 @@ void CMainWnd::OnTimer(unsigned id) {
     switch (id) {
     case kTimerFitToDesign:
         FitToDesignSize();
-        if (QWidget* w = GetHWND()) w->update();
+        Repaint();
         break;
     case kTimerTrayMenu: OpenTrayMenu(); break;
     default: break;
@@ -661,39 +660,33 @@ devices::COstrivanUSBDevice* CMainWnd::GetSelectedDevice() {
 void CMainWnd::BringToFront() {
     ++m_bringToFrontCount;
     ShowNoDevicePage(CountVisibleTiles() == 0);
-    QWidget* w = GetHWND();
-    if (!w) return;
-    w->showNormal();
+    if (!IsWindow()) return;
+    ShowNormal();
     // Topmost on and off again: raise above other windows without staying there.
-    w->raise();
-    w->activateWindow();
+    BringToTop();
 }
 
 bool CMainWnd::WindowShownNormally() const {
-    QWidget* w = GetHWND();
-    return w && w->isVisible() && !w->isMinimized();
+    return IsVisibleNormally();
 }
 
 void CMainWnd::FitToDesignSize() {
-    QWidget* w = GetHWND();
-    if (!w) return;
+    if (!IsWindow()) return;
     const bool wasShown = WindowShownNormally();
-    if (wasShown || w->isMinimized()) w->showNormal();
+    if (wasShown || IsMinimized()) ShowNormal();
     ui::CPaintManagerUI::SetAllDPI(96);
     ResizeClient(kDesignWidth, kDesignHeight);
     ui::CPaintManagerUI::SetAllDPI(m_dpi);
     CenterWindow();
-    if (wasShown) w->show();
-    else w->hide();
+    ShowWindow(wasShown, false);
 }
 
 void CMainWnd::SysCommand(uintptr_t command) {
-    QWidget* w = GetHWND();
-    if (!w) return;
+    if (!IsWindow()) return;
     switch (command) {
-    case kScMinimize: w->showMinimized(); break;
-    case kScMaximize: w->showMaximized(); break;
-    case kScRestore: w->showNormal(); break;
+    case kScMinimize: ShowMinimized(); break;
+    case kScMaximize: ShowMaximized(); break;
+    case kScRestore: ShowNormal(); break;
     case kScClose: Close(0); break;
     default: break;
     }
@@ -719,12 +712,9 @@ void CMainWnd::OnTray(intptr_t lParam) {
         }
         ShowWindow(true);
         FitToDesignSize();
-        if (QWidget* w = GetHWND()) {
-            w->showNormal();
-            w->raise();
-            w->activateWindow();
-            w->update();
-        }
+        ShowNormal();
+        BringToTop();
+        Repaint();
     } else if (lParam == ui::kWmRButtonUp) {
         SetTimer(kTimerTrayMenu, 10);
     }

@@ -167,6 +167,34 @@ void WindowImplBase::OnHostResized() {
 
 void WindowImplBase::OnHostShown() { m_pm.DoLayout(); }
 
+void WindowImplBase::ShowNormal() {
+    if (IsWindow()) m_window->showNormal();
+}
+
+void WindowImplBase::ShowMinimized() {
+    if (IsWindow()) m_window->showMinimized();
+}
+
+void WindowImplBase::ShowMaximized() {
+    if (IsWindow()) m_window->showMaximized();
+}
+
+void WindowImplBase::BringToTop() {
+    if (!IsWindow()) return;
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+bool WindowImplBase::IsMinimized() const { return IsWindow() && m_window->isMinimized(); }
+
+bool WindowImplBase::IsVisibleNormally() const {
+    return IsWindow() && m_window->isVisible() && !m_window->isMinimized();
+}
+
+void WindowImplBase::Repaint() {
+    if (IsWindow()) m_window->update();
+}
+
 void WindowImplBase::ShowWindow(bool show, bool takeFocus) {
     if (!IsWindow()) return;
     if (show) {

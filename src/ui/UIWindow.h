@@ -64,6 +64,14 @@ public:
     bool IsWindow() const { return m_window != nullptr && !m_destroyed; }
 
     void ShowWindow(bool show = true, bool takeFocus = true);
+    // Window states, so callers above the UI layer need no widget headers.
+    void ShowNormal();
+    void ShowMinimized();
+    void ShowMaximized();
+    void BringToTop();  // raise and activate without moving or resizing
+    bool IsMinimized() const;
+    bool IsVisibleNormally() const;  // shown and not minimised
+    void Repaint();
     // Runs a nested loop until Close(code); returns the code.
     int ShowModal();
     bool IsModal() const { return m_modal; }

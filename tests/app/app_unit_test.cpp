@@ -107,7 +107,9 @@ TEST(MessageBridge, SendFromWorkerWaitsForTheUiThread) {
         outcome = bridge.Send(3090, 4, 0, nullptr, &result);
         done = true;
     });
-    ASSERT_TRUE(WaitFor([&] { return bridge.WaitingSends() == 1; }));
+    // Spin without serving events: serving them here would run the handler and could
+    // finish the send before the waiting count is seen.
+    while (bridge.WaitingSends() == 0) std::this_thread::yield();
     EXPECT_FALSE(done.load());  // nothing ran the handler yet: the sender is still waiting
     EXPECT_TRUE(WaitFor([&] { return done.load(); }));
     worker.join();
