@@ -34,12 +34,7 @@ bool DeviceScanner::EnumerationPass(const platform::Event& exit) {
         platform::DebugOut("枚举设备失败");
     } else {
         while (const std::string* path = hid_.NextHidPath()) {
-            devices::DeviceSlot probe;
-            probe.vendorId = ParseVidFromPath(*path);
-            probe.productId = ParsePidFromPath(*path);
-            probe.interfaceNumber = ParseMiFromPath(*path);
-            probe.collectionNumber = ParseColFromPath(*path);
-            probe.path = *path;
+            devices::DeviceSlot probe = devices::IdentityFromPath(*path);
             if (!devices::MatchPathIdentity(probe, slots_, table_)) continue;
             if (!hid_.OpenHidDevice(*path, true, false, true, false)) continue;
             probe.vendorId = hid_.attributes.vendorId;

@@ -1,5 +1,7 @@
 #include "devices/DeviceTables.h"
 
+#include "hid/HidDevice.h"
+
 namespace devices {
 
 namespace {
@@ -51,6 +53,16 @@ int FindOptionRow(int vendorId, int productId, int kind, int channel) {
             return static_cast<int>(i);
     }
     return -1;
+}
+
+DeviceSlot IdentityFromPath(const std::string& path) {
+    DeviceSlot id;
+    id.vendorId = ParseVidFromPath(path);
+    id.productId = ParsePidFromPath(path);
+    id.interfaceNumber = ParseMiFromPath(path);
+    id.collectionNumber = ParseColFromPath(path);
+    id.path = path;
+    return id;
 }
 
 bool MatchPathIdentity(const DeviceSlot& id, const std::vector<DeviceSlot>& slots, InterfaceTable table) {

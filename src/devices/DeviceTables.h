@@ -42,6 +42,10 @@ int FindOptionRow(int vendorId, int productId, int kind, int channel);
 
 // Stage 1, from the path alone: vendorId, productId, interfaceNumber and
 // collectionNumber of identity name a table row and a free slot with the same four values.
+// The identity the numbers of an interface path give (vendor, product, interface,
+// collection), with the path itself; the first stage of matching works on this.
+DeviceSlot IdentityFromPath(const std::string& path);
+
 bool MatchPathIdentity(const DeviceSlot& identity, const std::vector<DeviceSlot>& slots,
                        InterfaceTable table = SupportedDeviceTable);
 

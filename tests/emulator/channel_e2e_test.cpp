@@ -48,12 +48,7 @@ TEST_F(ChannelTest, DescriptorsGiveTheCapsTheTableExpects) {
     auto slots = devices::MakeSlotList();
     int matched = 0;
     while (const std::string* path = dev.NextHidPath()) {
-        devices::DeviceSlot id;
-        id.vendorId = ParseVidFromPath(*path);
-        id.productId = ParsePidFromPath(*path);
-        id.interfaceNumber = ParseMiFromPath(*path);
-        id.collectionNumber = ParseColFromPath(*path);
-        id.path = *path;
+        devices::DeviceSlot id = devices::IdentityFromPath(*path);
         if (!devices::MatchPathIdentity(id, slots)) continue;
         CHidDevice probe;
         ASSERT_TRUE(probe.OpenHidDevice(*path, true, false, true, false)) << *path;

@@ -69,12 +69,7 @@ std::vector<Found> Discover(bool& denied) {
     CHidDevice lister;
     if (!lister.EnumerateHidPaths()) std::fprintf(stderr, "warning: HID enumeration was incomplete\n");
     while (const std::string* path = lister.NextHidPath()) {
-        devices::DeviceSlot id;
-        id.vendorId = ParseVidFromPath(*path);
-        id.productId = ParsePidFromPath(*path);
-        id.interfaceNumber = ParseMiFromPath(*path);
-        id.collectionNumber = ParseColFromPath(*path);
-        id.path = *path;
+        devices::DeviceSlot id = devices::IdentityFromPath(*path);
         if (!devices::MatchPathIdentity(id, slots)) continue;
         CHidDevice probe;
         if (!probe.OpenHidDevice(*path, true, false, true, false)) {

@@ -17,18 +17,6 @@ void COstrivanFamilyDevice::OnConnected() {
     platform::DebugOut(familyName + " OnConnected " + std::to_string(lastConnectResult_));
 }
 
-void* COstrivanMouseDevice::GetInterface(std::string_view name) {
-    if (ui::EqualsNoCase(name, "OstrivanMouseDevice")) return this;
-    return COstrivanFamilyDevice::GetInterface(name);
-}
-
-void COstrivanMouseDevice::SetKind(int k) {
-    COstrivanFamilyDevice::SetKind(k);
-    ui::CControlUI* tip = GetManager() ? GetManager()->FindSubControlByName(this, "device_tishi_info")
-                                       : FindSubControl("device_tishi_info");
-    if (tip) tip->SetVisible(k == 1 || k == 2 || k == 4);
-}
-
 void* COstrivanKeyboardDevice::GetInterface(std::string_view name) {
     if (ui::EqualsNoCase(name, "OstrivanKeyboardDevice")) return this;
     return COstrivanFamilyDevice::GetInterface(name);

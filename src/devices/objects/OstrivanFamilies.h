@@ -20,22 +20,16 @@ public:
     int ConnectCount() const { return connectCount_; }
     int LastConnectResult() const { return lastConnectResult_; }
 
+protected:
+    // A family with its own connect sequence records it here.
+    void NoteConnect(int result) {
+        ++connectCount_;
+        lastConnectResult_ = result;
+    }
+
 private:
     int connectCount_ = 0;
     int lastConnectResult_ = 0;
-};
-
-class COstrivanMouseDevice : public COstrivanFamilyDevice {
-public:
-    std::string GetClass() const override { return "OstrivanMouseDevice"; }
-    void* GetInterface(std::string_view name) override;
-    std::string MacroListFile() const override { return "macro.config"; }
-    void SetLogoLight(int led) { logoLight = led; }
-    int GetLogoLight() const { return logoLight; }
-    void SetKind(int kind) override;
-
-private:
-    int logoLight = -1;
 };
 
 class COstrivanKeyboardDevice : public COstrivanFamilyDevice {
@@ -60,3 +54,6 @@ public:
 };
 
 } // namespace devices
+
+// The mouse has a header of its own; it needs COstrivanFamilyDevice above.
+#include "devices/objects/MouseDevice.h"
