@@ -48,23 +48,47 @@ static void PaintItemBk(QPainter& p, const QRect& rc, bool selected, bool hot) {
     else if (hot) p.fillRect(rc, Q(0x20FFFFFF));
 }
 
+// ---------------------------------------------------------------- shared item behaviour
+template <class Base>
+void CListItemT<Base>::DoEvent(TEventUI& e) {
+    ItemMouse(this, this, e, m_bHot);
+    if (e.Type != UIEvent::ButtonDown && e.Type != UIEvent::DblClick && e.Type != UIEvent::MouseEnter &&
+        e.Type != UIEvent::MouseLeave)
+        Base::DoEvent(e);
+}
+
+template <class Base>
+void CListItemT<Base>::PaintBkColor(QPainter& p, const QRect& rc) {
+    Base::PaintBkColor(p, rc);
+    PaintItemBk(p, rc, m_bSelected, m_bHot);
+}
+
+template <class Base>
+bool CListItemT<Base>::Activate() {
+    if (!this->IsEnabled()) return false;
+    if (CPaintManagerUI* pm = this->GetManager()) pm->SendNotify(this, "itemactivate");
+    return true;
+}
+
+template <class Base>
+bool CListItemT<Base>::Select(bool select, bool triggerEvent) {
+    if (!m_pOwner) {
+        m_bSelected = select;
+        return true;
+    }
+    if (select) return m_pOwner->SelectItem(m_iIndex, false, triggerEvent);
+    m_pOwner->UnselectItem(m_iIndex, triggerEvent);
+    return true;
+}
+
+template class CListItemT<CLabelUI>;
+template class CListItemT<CHorizontalLayoutUI>;
+
 // ---------------------------------------------------------------- label element
 void* CListLabelElementUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "ListItem")) return static_cast<IListItemUI*>(this);
     if (EqualsNoCase(name, "ListLabelElement")) return this;
     return CLabelUI::GetInterface(name);
-}
-
-void CListLabelElementUI::DoEvent(TEventUI& e) {
-    ItemMouse(this, this, e, m_bHot);
-    if (e.Type != UIEvent::ButtonDown && e.Type != UIEvent::DblClick && e.Type != UIEvent::MouseEnter &&
-        e.Type != UIEvent::MouseLeave)
-        CLabelUI::DoEvent(e);
-}
-
-void CListLabelElementUI::PaintBkColor(QPainter& p, const QRect& rc) {
-    CLabelUI::PaintBkColor(p, rc);
-    PaintItemBk(p, rc, m_bSelected, m_bHot);
 }
 
 void CListLabelElementUI::SetAttribute(std::string_view name, std::string_view value) {
@@ -73,22 +97,6 @@ void CListLabelElementUI::SetAttribute(std::string_view name, std::string_view v
         return;
     }
     CLabelUI::SetAttribute(name, value);
-}
-
-bool CListLabelElementUI::Activate() {
-    if (!IsEnabled()) return false;
-    if (m_pManager) m_pManager->SendNotify(this, "itemactivate");
-    return true;
-}
-
-bool CListLabelElementUI::Select(bool select, bool triggerEvent) {
-    if (!m_pOwner) {
-        m_bSelected = select;
-        return true;
-    }
-    if (select) return m_pOwner->SelectItem(m_iIndex, false, triggerEvent);
-    m_pOwner->UnselectItem(m_iIndex, triggerEvent);
-    return true;
 }
 
 void CListLabelElementUI::OnTextChanged() {
@@ -101,34 +109,6 @@ void* CListContainerElementUI::GetInterface(std::string_view name) {
     if (EqualsNoCase(name, "ListItem")) return static_cast<IListItemUI*>(this);
     if (EqualsNoCase(name, "ListContainerElement")) return this;
     return CHorizontalLayoutUI::GetInterface(name);
-}
-
-void CListContainerElementUI::DoEvent(TEventUI& e) {
-    ItemMouse(this, this, e, m_bHot);
-    if (e.Type != UIEvent::ButtonDown && e.Type != UIEvent::DblClick && e.Type != UIEvent::MouseEnter &&
-        e.Type != UIEvent::MouseLeave)
-        CHorizontalLayoutUI::DoEvent(e);
-}
-
-void CListContainerElementUI::PaintBkColor(QPainter& p, const QRect& rc) {
-    CHorizontalLayoutUI::PaintBkColor(p, rc);
-    PaintItemBk(p, rc, m_bSelected, m_bHot);
-}
-
-bool CListContainerElementUI::Activate() {
-    if (!IsEnabled()) return false;
-    if (m_pManager) m_pManager->SendNotify(this, "itemactivate");
-    return true;
-}
-
-bool CListContainerElementUI::Select(bool select, bool triggerEvent) {
-    if (!m_pOwner) {
-        m_bSelected = select;
-        return true;
-    }
-    if (select) return m_pOwner->SelectItem(m_iIndex, false, triggerEvent);
-    m_pOwner->UnselectItem(m_iIndex, triggerEvent);
-    return true;
 }
 
 // ---------------------------------------------------------------- list

@@ -33,35 +33,11 @@ public:
     virtual bool Activate() = 0;
 };
 
-class CListLabelElementUI : public CLabelUI, public IListItemUI {
+// What label and container elements share: owner, index, selection, hover, mouse
+// handling and the selection background. Instantiated for the two bases below.
+template <class Base>
+class CListItemT : public Base, public IListItemUI {
 public:
-    std::string GetClass() const override { return "ListLabelElementUI"; }
-    void* GetInterface(std::string_view name) override;
-    void DoEvent(TEventUI& event) override;
-    void PaintBkColor(QPainter& p, const QRect& rc) override;
-    void SetAttribute(std::string_view name, std::string_view value) override;
-
-    IListOwnerUI* GetOwner() const override { return m_pOwner; }
-    void SetOwner(IListOwnerUI* owner) override { m_pOwner = owner; }
-    int GetIndex() const override { return m_iIndex; }
-    void SetIndex(int index) override { m_iIndex = index; }
-    bool IsSelected() const override { return m_bSelected; }
-    void SetSelectedFlag(bool selected) override { m_bSelected = selected; Invalidate(); }
-    bool Activate() override;
-    bool Select(bool select = true, bool triggerEvent = true);
-
-protected:
-    void OnTextChanged() override;
-    IListOwnerUI* m_pOwner = nullptr;
-    int m_iIndex = -1;
-    bool m_bSelected = false;
-    bool m_bHot = false;
-};
-
-class CListContainerElementUI : public CHorizontalLayoutUI, public IListItemUI {
-public:
-    std::string GetClass() const override { return "ListContainerElementUI"; }
-    void* GetInterface(std::string_view name) override;
     void DoEvent(TEventUI& event) override;
     void PaintBkColor(QPainter& p, const QRect& rc) override;
 
@@ -70,7 +46,10 @@ public:
     int GetIndex() const override { return m_iIndex; }
     void SetIndex(int index) override { m_iIndex = index; }
     bool IsSelected() const override { return m_bSelected; }
-    void SetSelectedFlag(bool selected) override { m_bSelected = selected; Invalidate(); }
+    void SetSelectedFlag(bool selected) override {
+        m_bSelected = selected;
+        this->Invalidate();
+    }
     bool Activate() override;
     bool Select(bool select = true, bool triggerEvent = true);
     bool IsHot() const { return m_bHot; }
@@ -80,6 +59,25 @@ protected:
     int m_iIndex = -1;
     bool m_bSelected = false;
     bool m_bHot = false;
+};
+
+extern template class CListItemT<CLabelUI>;
+extern template class CListItemT<CHorizontalLayoutUI>;
+
+class CListLabelElementUI : public CListItemT<CLabelUI> {
+public:
+    std::string GetClass() const override { return "ListLabelElementUI"; }
+    void* GetInterface(std::string_view name) override;
+    void SetAttribute(std::string_view name, std::string_view value) override;
+
+protected:
+    void OnTextChanged() override;
+};
+
+class CListContainerElementUI : public CListItemT<CHorizontalLayoutUI> {
+public:
+    std::string GetClass() const override { return "ListContainerElementUI"; }
+    void* GetInterface(std::string_view name) override;
 };
 
 class CListUI : public CVerticalLayoutUI, public IListOwnerUI {
