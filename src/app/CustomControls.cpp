@@ -2,6 +2,7 @@
 
 #include "app/DeviceOptionUI.h"
 #include "devices/objects/OstrivanFamilies.h"
+#include "panels/LightControlUI.h"
 #include "ui/UIBuilder.h"
 #include "ui/UICustomWidgets.h"
 
@@ -42,7 +43,7 @@ const std::vector<std::pair<std::string, Creator>>& Registry() {
         {"CHandImgButtonUI", Make<ui::CHandImgButtonUI>()},
         {"CHandImgSelectButtonUI", Make<ui::CHandImgSelectButtonUI>()},
         {"CRedioMacroButtonUI", Make<ui::CRedioMacroButtonUI>()},
-        {"CLightControlUI", Placeholder("LightControl")},
+        {"CLightControlUI", Make<panels::CLightControlUI>()},
         {"CMacroControlUI", Placeholder("MacroControl")},
         {"CKeySetControlUI", Placeholder("KeySetControl")},
         {"CDeviceProfileUI", Placeholder("DeviceProfile")},
@@ -76,7 +77,7 @@ const std::vector<FactoryRow>& FactoryTable() {
         {"OstrivanMouseDevice", Make<devices::COstrivanMouseDevice>(), nullptr},
         {"OstrivanKeyboardDevice", Make<devices::COstrivanKeyboardDevice>(), nullptr},
         {"DeviceProfile", Placeholder("DeviceProfile"), nullptr},
-        {"LightControl", Placeholder("LightControl"), nullptr},
+        {"LightControl", Make<panels::CLightControlUI>(), nullptr},
         {"MagicControl", Placeholder("MagicControl"), nullptr},
         {"Voice6533Control", Placeholder("Voice6533Control"), nullptr},
         {"KeySetControl", Placeholder("KeySetControl"), nullptr},

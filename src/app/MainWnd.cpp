@@ -1,4 +1,5 @@
 #include "app/MainWnd.h"
+#include "app/MouseRoutes.h"
 
 #include "app/AppMessages.h"
 #include "app/CustomControls.h"
@@ -113,6 +114,9 @@ void CMainWnd::AddWindowRoutes() {
             if (devices::COstrivanUSBDevice* device = GetSelectedDevice()) device->SetKind(kind);
         });
     }
+
+    AddMouseRoutes(*this, m_routes);
+    AddLightPanelRoutes(*this, m_routes);
 
     m_routes.For("windowsize").Add("root", [this](ui::TNotifyUI&, int) {
         if (!m_displayChanged) return;

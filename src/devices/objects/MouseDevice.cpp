@@ -15,6 +15,7 @@
 #include <QMetaObject>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace devices {
@@ -76,6 +77,76 @@ COstrivanMouseDevice::COstrivanMouseDevice() : lightThread(threads::MouseLightin
 COstrivanMouseDevice::~COstrivanMouseDevice() {
     alive->store(false);
     StopThreads();
+    {
+        std::lock_guard lock(writerMutex);
+        writerStop = true;
+        writerJobs.clear();
+    }
+    writerWake.notify_all();
+    commandChannel.hid.SignalStop();  // cuts a write that waits on a silent mouse
+    if (writerThread.joinable()) writerThread.join();
+}
+
+void COstrivanMouseDevice::QueueConfigWrite() {
+    CommandJob job;
+    job.values = mouse::ConfigValuesFromProfile(profileData);
+    job.screenWidth = ScreenPixelWidth();
+    QueueJob(std::move(job));
+}
+
+void COstrivanMouseDevice::QueueJob(CommandJob job) {
+    {
+        std::lock_guard lock(writerMutex);
+        if (writerStop) return;
+        auto same = std::find_if(writerJobs.begin(), writerJobs.end(),
+                                 [&](const CommandJob& j) { return j.read == job.read; });
+        if (same == writerJobs.end()) writerJobs.push_back(std::move(job));
+        else if (!job.read) *same = std::move(job);  // the newest values win
+        if (!writerThread.joinable()) writerThread = std::thread([this] { ConfigWriterRun(); });
+    }
+    writerWake.notify_one();
+}
+
+bool COstrivanMouseDevice::ConfigWritePending() const {
+    std::lock_guard lock(writerMutex);
+    return writerBusy || !writerJobs.empty();
+}
+
+void COstrivanMouseDevice::ConfigWriterRun() {
+    std::unique_lock lock(writerMutex);
+    for (;;) {
+        writerWake.wait(lock, [this] { return writerStop || !writerJobs.empty(); });
+        if (writerStop) return;
+        CommandJob job = std::move(writerJobs.front());
+        writerJobs.pop_front();
+        writerBusy = true;
+        lock.unlock();
+        if (job.read) {
+            uint8_t active = 0;
+            mouse::MouseReadBack readBack;
+            bool ok = false;
+            {
+                std::lock_guard command(commandChannel.commandLock);
+                ok = mouse::ReadConfigBlock(commandChannel, state, active, readBack);
+            }
+            // A failed read changes nothing; a good one is taken in on the UI thread.
+            if (ok && QCoreApplication::instance()) {
+                std::weak_ptr<std::atomic<bool>> token = alive;
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(),
+                    [this, token, readBack] {
+                        const auto a = token.lock();
+                        if (a && a->load()) ApplyReadBack(readBack);
+                    },
+                    Qt::QueuedConnection);
+            }
+        } else {
+            std::lock_guard command(commandChannel.commandLock);
+            mouse::WriteConfig(commandChannel, job.values, 0, 0, job.screenWidth);
+        }
+        lock.lock();
+        writerBusy = false;
+    }
 }
 
 void* COstrivanMouseDevice::GetInterface(std::string_view name) {
@@ -160,7 +231,8 @@ void COstrivanMouseDevice::BuildFamilyUI() {
     }
     BindProfileFiles();
     LoadProfile();
-    RefreshPanel();
+    // Only shown: the desktop's settings change once a mouse is there.
+    ShowPanelValues();
 }
 
 void COstrivanMouseDevice::BindProfileFiles() {
@@ -240,6 +312,11 @@ void COstrivanMouseDevice::UpdateStageChecks(const std::vector<profiles::DpiStag
 }
 
 void COstrivanMouseDevice::RefreshPanel() {
+    ShowPanelValues();
+    ApplyPointerSettings(false, true, true, false);
+}
+
+void COstrivanMouseDevice::ShowPanelValues() {
     const profiles::SystemWords w = profileData.GetSystemSettings();
     auto setSlider = [this](const char* name, int v) {
         if (auto* s = ui::ControlCast<ui::CSliderUI>(PanelControl(name), "Slider")) s->SetValue(v);
@@ -252,7 +329,6 @@ void COstrivanMouseDevice::RefreshPanel() {
     setSlider("scroll_speed_slider", Low(w.system3));
     setCheck("pointer_precision_check", Low(w.system2) != 0);
     setCheck("scrolls_page_check", High(w.system2) != 0);
-    ApplyPointerSettings(false, true, true, false);
 
     const int rate = mouse::ClampReportRate(mouse::GetReportRate(w));
     for (int n = 0; n < mouse::kReportRateOptions; ++n)
@@ -289,7 +365,10 @@ void COstrivanMouseDevice::SetReportRate(int index) {
     StoreSystemWords(w);
 }
 
-int COstrivanMouseDevice::WriteCurrentConfig() { return WriteConfig(0, 0, 1, ScreenPixelWidth(), ScreenPixelHeight()); }
+int COstrivanMouseDevice::WriteCurrentConfig() {
+    QueueConfigWrite();
+    return 1;
+}
 
 void COstrivanMouseDevice::OnStageCheck(int stage) {
     if (stage < 0 || stage >= mouse::kStageCount) return;
@@ -392,8 +471,7 @@ void COstrivanMouseDevice::OnConnected() {
         NoteConnect(r);
         platform::DebugOut(familyName + " OnConnected " + std::to_string(r));
     }
-    keyIndexMap.clear();
-    for (size_t j = 0; j < state.keyIndexMap.size(); ++j) keyIndexMap[static_cast<int>(j)] = state.keyIndexMap[j];
+    keyIndexMap = state.keyIndexMap;
     for (int n = 0; n < mouse::kStageCount; ++n) {
         if (auto* s = PanelControl<ui::CSliderUI>("DPI_slider_", n, "Slider")) {
             s->SetMinValue(0);
@@ -430,8 +508,28 @@ bool COstrivanMouseDevice::ReadConfigBlock(int& activeProfile) {
 }
 
 void COstrivanMouseDevice::OnSyncRequest() {
-    int active = 0;
-    if (ReadConfigBlock(active)) RefreshPanel();
+    // The read goes to the command worker, so a mouse that stopped answering
+    // cannot hold up the window; ApplyReadBack finishes on the UI thread.
+    syncEnrolled = 0;
+    CommandJob job;
+    job.read = true;
+    QueueJob(std::move(job));
+}
+
+void COstrivanMouseDevice::ApplyReadBack(const mouse::MouseReadBack& readBack) {
+    profiles::LightSetting merged;
+    {
+        std::lock_guard lock(lightMutex);
+        light = mouse::MergeReadBack(light, readBack);
+        merged = light;
+    }
+    mouse::StoreLightInfo(profileData, merged);
+    profileData.SetActiveStage(readBack.activeStage);
+    profileData.Save();
+    COstrivanUSBDevice::SetLightInfo(FirstWord(merged), SecondWord(merged), ThirdWord(merged));
+    PushTiming();
+    if (panels::CLightControlUI* lc = LightPanel()) lc->ShowLightSetting(FirstWord(merged), SecondWord(merged));
+    RefreshPanel();
 }
 
 int COstrivanMouseDevice::WriteConfig(int profile, int activeProfile, int /*flag*/, int screenWidth,
@@ -554,8 +652,12 @@ uint32_t COstrivanMouseDevice::GetLedValue(int index) const { return lightThread
 void COstrivanMouseDevice::PushLightFrame() {
     // Nothing goes to the mouse: the frame is only shown on the LED buttons.
     const threads::LightFrame frame = lightThread.Snapshot();
-    auto paint = [](ui::CControlUI* b, const threads::LedEntry& e) {
-        b->SetBkColor(static_cast<ui::UIColor>(e[3]) << 24 | lighting::ButtonColour(e));
+    bool changed = false;
+    auto paint = [&changed](ui::CControlUI* b, const threads::LedEntry& e) {
+        const ui::UIColor c = static_cast<ui::UIColor>(e[3]) << 24 | lighting::ButtonColour(e);
+        if (b->GetBkColor() == c) return;
+        b->SetBkColor(c);
+        changed = true;
     };
     for (size_t i = 0; i < frame.size() && i < ledButtons.size(); ++i) {
         ui::CControlUI* b = ledButtons[i];
@@ -563,7 +665,8 @@ void COstrivanMouseDevice::PushLightFrame() {
     }
     if (logoLight >= 0 && static_cast<size_t>(logoLight) < frame.size())
         for (ui::CControlUI* b : logoButtons) paint(b, frame[static_cast<size_t>(logoLight)]);
-    if (logoControl && IsPanelVisible()) logoControl->Invalidate();
+    // The timer runs every 5 ms; repaint the picture only when a colour moved.
+    if (changed && logoControl && IsPanelVisible()) logoControl->Invalidate();
 }
 
 } // namespace devices

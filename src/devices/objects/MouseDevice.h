@@ -12,7 +12,11 @@
 #include "profiles/ProfileData.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <optional>
+#include <thread>
 #include <mutex>
 #include <vector>
 
@@ -54,6 +58,11 @@ public:
     int WriteMacros() override;
     int WriteConfig(int profile, int activeProfile, int flag, int screenWidth, int screenHeight) override;
     void PushLightFrame() override;
+    // WriteConfig (0, 0, 1, screen) off the UI thread: a mouse that stops answering
+    // must not hold up the window. A write still waiting is replaced by the newer one.
+    void QueueConfigWrite();
+    // True while a queued write or sync read waits or runs.
+    bool ConfigWritePending() const;
     bool AttachSyncChannel(const std::string& path) override;
     void DetachSyncChannel() override;
 
@@ -88,6 +97,7 @@ public:
     const mouse::MouseDeviceState& MouseState() const { return state; }
     panels::CLightControlUI* LightPanel();
     bool LightingRunning() const { return lightThread.Running(); }
+    uint64_t LightingSteps() const { return lightThread.EffectSteps(); }
     bool SyncRunning() const { return syncThread.Running(); }
     const std::vector<ui::CControlUI*>& LogoButtons() const { return logoButtons; }
     // Pixel width of the screen, as byte 22 of the block wants it.
@@ -99,6 +109,8 @@ private:
     T* PanelControl(const char* prefix, int n, const char* iface);
     ui::CControlUI* PanelControl(const std::string& name);
     void BindProfileFiles() override;
+    // The profile's values in the panel's controls, without touching the desktop.
+    void ShowPanelValues();
     void StartLighting();
     void StopThreads();
     void ShowStage(int stage, const std::vector<profiles::DpiStage>& stages, int activeStage);
@@ -125,6 +137,23 @@ private:
     threads::LightingThread lightThread;
     threads::SyncThread syncThread;
     threads::KeyEventQueue keyEvents;
+
+    // Commands the UI starts but must not wait for: config writes (a newer one
+    // replaces one still waiting) and the sync read-back.
+    struct CommandJob {
+        bool read = false;
+        mouse::MouseConfigValues values;
+        int screenWidth = 0;
+    };
+    void QueueJob(CommandJob job);
+    void ConfigWriterRun();
+    void ApplyReadBack(const mouse::MouseReadBack& readBack);
+    mutable std::mutex writerMutex;
+    std::condition_variable writerWake;
+    std::deque<CommandJob> writerJobs;
+    bool writerBusy = false;
+    bool writerStop = false;
+    std::thread writerThread;
     // Cleared when the object goes, so a queued sync request from the reader finds nothing.
     std::shared_ptr<std::atomic<bool>> alive = std::make_shared<std::atomic<bool>>(true);
 };
