@@ -4,6 +4,7 @@
 #include "platform/system_settings/CommandRunner.h"
 #include "platform/system_settings/FileSystemSettings.h"
 #include "platform/system_settings/GnomeSystemSettings.h"
+#include "platform/system_settings/X11SystemSettings.h"
 
 #include <algorithm>
 #include <chrono>
@@ -42,6 +43,11 @@ std::unique_ptr<ISystemSettings> CreateSystemSettings() {
     if (choice == "file") return std::make_unique<FileSystemSettings>(store);
     if (choice == "gnome" || (choice.empty() && GnomeSystemSettings::Available(run)))
         return std::make_unique<GnomeSystemSettings>(run, store);
+    if (choice == "x11") return std::make_unique<X11SystemSettings>(store);
+    if (choice.empty() && std::getenv("DISPLAY")) {
+        auto x11 = std::make_unique<X11SystemSettings>(store);
+        if (x11->Connected()) return x11;
+    }
     return std::make_unique<FileSystemSettings>(store);
 }
 

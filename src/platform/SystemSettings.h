@@ -82,8 +82,8 @@ public:
 bool ApplySetting(ISystemSettings& backend, SystemSetting setting, int64_t value);
 
 // The back-end for this session: GNOME (gsettings) when the desktop has the
-// peripherals schemas, else the file store. ZANDRI_SYSTEM_SETTINGS=gnome|file
-// forces one. The file store lives in AppDataFolder().
+// peripherals schemas, else X11 when $DISPLAY opens, else the file store.
+// ZANDRI_SYSTEM_SETTINGS=gnome|x11|file forces one. The file store lives in AppDataFolder().
 std::unique_ptr<ISystemSettings> CreateSystemSettings();
 
 // --- asynchronous applier -----------------------------------------------------------
