@@ -31,6 +31,12 @@ void DeferDeleteControl(CControlUI* control) {
         return;
     }
     PendingDeletes().push_back(control);
+    // Controls removed just before the application ends would otherwise never be freed.
+    static const bool flushAtExit = [] {
+        qAddPostRoutine(FlushDeferredDeletes);
+        return true;
+    }();
+    (void)flushAtExit;
     if (!g_flushQueued) {
         g_flushQueued = true;
         QTimer::singleShot(0, [] { FlushDeferredDeletes(); });

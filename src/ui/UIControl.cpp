@@ -16,7 +16,8 @@ CControlUI::CControlUI() = default;
 CControlUI::~CControlUI() {
     if (m_bResourceText) CResourceManager::GetInstance().UnregisterTextControl(this);
     if (m_pManager) m_pManager->KillTimer(this);
-    if (m_link) m_link->control = nullptr;
+    // m_link is the widget itself; a parent widget may already have deleted it.
+    if (m_link && m_widget) m_link->control = nullptr;
     if (m_widget) {
         m_widget->blockSignals(true);
         delete m_widget.data();
