@@ -78,18 +78,11 @@ bool FitsReport(size_t reportLength, uint32_t bitEnd) {
 }
 
 // Usage of variable field i: item by item, the last usage repeating.
+bool UsageOfArrayIndex(const HidReportField& f, uint32_t idx, uint16_t& page, uint16_t& usage);
+
 bool UsageOfVariableField(const HidReportField& f, uint32_t index, uint16_t& page, uint16_t& usage) {
     if (f.usageItems.empty()) return false;
-    uint32_t pos = 0;
-    for (const auto& it : f.usageItems) {
-        const uint32_t n = it.range ? uint32_t(it.max - it.min) + 1 : 1;
-        if (index < pos + n) {
-            page = it.page;
-            usage = static_cast<uint16_t>(it.min + (index - pos));
-            return true;
-        }
-        pos += n;
-    }
+    if (UsageOfArrayIndex(f, index, page, usage)) return true;
     page = f.usageItems.back().page;
     usage = f.usageItems.back().max;
     return true;

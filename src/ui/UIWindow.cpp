@@ -104,18 +104,8 @@ void WindowImplBase::SetModalHook(std::function<void(WindowImplBase*)> hook) { M
 WindowImplBase::WindowImplBase() : m_receiver(new QObject) {}
 
 WindowImplBase::~WindowImplBase() {
-    for (auto& [id, t] : m_timers) delete t;
-    m_timers.clear();
-    m_pm.RemoveNotifier(this);
-    if (!m_destroyed) {
-        CControlUI* root = m_pm.GetRoot();
-        m_pm.DetachRoot();
-        delete root;
-        if (m_window) {
-            static_cast<WindowHost*>(m_window)->m_owner = nullptr;
-            delete m_window;
-        }
-    }
+    ReleaseTimers();
+    if (!m_destroyed) ReleaseTree();
     delete m_receiver;
 }
 
@@ -246,10 +236,20 @@ void WindowImplBase::Destroy() {
     if (m_destroyed) return;
     m_destroyed = true;
     HandleMessage(kWmDestroy, 0, 0);
+    ReleaseTimers();
+    m_pm.RemoveAllTimers();
+    ReleaseTree();
+    OnFinalMessage();
+}
+
+void WindowImplBase::ReleaseTimers() {
     for (auto& [id, t] : m_timers) delete t;
     m_timers.clear();
     m_pm.RemoveNotifier(this);
-    m_pm.RemoveAllTimers();
+}
+
+// The control tree dies before the window that shows it.
+void WindowImplBase::ReleaseTree() {
     CControlUI* root = m_pm.GetRoot();
     m_pm.DetachRoot();
     delete root;
@@ -258,7 +258,6 @@ void WindowImplBase::Destroy() {
         delete m_window;
         m_window = nullptr;
     }
-    OnFinalMessage();
 }
 
 void WindowImplBase::CenterWindow() {

@@ -117,6 +117,8 @@ protected:
     CPaintManagerUI m_pm;
 
 private:
+    void ReleaseTimers();
+    void ReleaseTree();
     friend class WindowHost;
     void Destroy();
     void OnHostResized();
